@@ -1,6 +1,3 @@
 #!/bin/sh
-# Creates (or updates) the tests' own Wine prefix and waits until Wine has settled.
-set -e
-export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -u
-wineserver -w
+# Creates (or updates) the tests' own Wine prefix, as a user's prefix is prepared.
+exec "$(dirname "$0")/../tools/prepare-prefix.sh" "$1"

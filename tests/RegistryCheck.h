@@ -1,0 +1,120 @@
+// Test helpers for the settings key: reset it, seed values and read raw values back.
+#pragma once
+
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "store/Settings.h"
+
+// A raw registry value as the host program sees it through the ANSI calls.
+struct RawValue
+{
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+
+    bool operator==(const RawValue& other) const
+    {
+        return exists == other.exists && type == other.type && bytes == other.bytes;
+    }
+};
+
+inline std::string Describe(const RawValue& value)
+{
+    if (!value.exists)
+        return "(missing)";
+    std::string text = "type " + std::to_string(value.type) + ", " +
+                       std::to_string(value.bytes.size()) + " bytes:";
+    char hex[4];
+    for (size_t i = 0; i < value.bytes.size() && i < 64; ++i) {
+        snprintf(hex, sizeof hex, " %02x", value.bytes[i]);
+        text += hex;
+    }
+    if (value.bytes.size() > 64)
+        text += " ...";
+    return text;
+}
+
+inline void PrintTo(const RawValue& value, std::ostream* os)
+{
+    *os << Describe(value);
+}
+
+inline RawValue RawString(const std::string& text)
+{
+    RawValue value;
+    value.exists = true;
+    value.type = REG_SZ;
+    value.bytes.assign(text.begin(), text.end());
+    value.bytes.push_back(0);
+    return value;
+}
+
+inline RawValue RawDword(DWORD number)
+{
+    RawValue value;
+    value.exists = true;
+    value.type = REG_DWORD;
+    value.bytes.resize(4);
+    memcpy(value.bytes.data(), &number, 4);
+    return value;
+}
+
+inline bool SettingsKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExA(SettingsKey.root, SettingsKey.path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+inline RawValue ReadRaw(const char* name)
+{
+    RawValue value;
+    HKEY key;
+    if (RegOpenKeyExA(SettingsKey.root, SettingsKey.path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        if (RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS) {
+            value.exists = true;
+            value.bytes.resize(size);
+        }
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+inline void WriteRaw(const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(SettingsKey.root, SettingsKey.path, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE*)data, size));
+    RegCloseKey(key);
+}
+
+inline void WriteRaw(const char* name, const RawValue& value)
+{
+    WriteRaw(name, value.type, value.bytes.data(), (DWORD)value.bytes.size());
+}
+
+// Deletes "Software\Tollbury" with everything below it.
+inline void DeleteSettingsTree()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tollbury");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tollbury");
+}
+
+// Starts and ends each test with no settings key at all.
+class SettingsKeyTest : public testing::Test
+{
+protected:
+    void SetUp() override { DeleteSettingsTree(); }
+    void TearDown() override { DeleteSettingsTree(); }
+};
