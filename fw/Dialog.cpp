@@ -16,7 +16,11 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pP
 
 INT_PTR CDialog::DoModal()
 {
-    HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    // Without a parent the application's main window owns the dialog, so it is modal to it.
+    CWnd* owner = m_pParentWnd;
+    if (!owner && AfxGetApp())
+        owner = AfxGetApp()->m_pMainWnd;
+    HWND parent = owner && owner != this ? owner->m_hWnd : nullptr;
     INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
                                      parent, DialogProc, (LPARAM)this);
     m_hWnd = nullptr;
