@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include <windows.h>
+
 #include "Text.h"
 #include "WinApp.h"
 
@@ -23,7 +25,7 @@ HWND CDataExchange::PrepareEditCtrl(int id)
     return control;
 }
 
-void CDataExchange::Fail(const std::wstring& message)
+void CDataExchange::Fail(const CStringW& message)
 {
     MessageBoxW(m_pDlgWnd->m_hWnd, message.c_str(), AfxGetAppName().c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
@@ -35,10 +37,10 @@ void CDataExchange::Fail(const std::wstring& message)
     m_bFailed = true;
 }
 
-static std::wstring WindowText(HWND control)
+static CStringW WindowText(HWND control)
 {
     int length = GetWindowTextLengthW(control);
-    std::wstring text(length + 1, L'\0');
+    CStringW text(length + 1, L'\0');
     length = GetWindowTextW(control, &text[0], length + 1);
     text.resize(length > 0 ? length : 0);
     return text;
@@ -65,7 +67,7 @@ void DDX_Check(CDataExchange* pDX, int id, int& value)
     }
 }
 
-void DDX_CBString(CDataExchange* pDX, int id, std::string& value)
+void DDX_CBString(CDataExchange* pDX, int id, CString& value)
 {
     if (pDX->m_bFailed)
         return;
@@ -75,7 +77,7 @@ void DDX_CBString(CDataExchange* pDX, int id, std::string& value)
         return;
     }
     // The first entry that begins with the text, in any letter case, fills the edit field.
-    std::wstring text = AnsiToWide(value);
+    CStringW text = AnsiToWide(value);
     if (text.empty() || SendMessageW(control, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)text.c_str()) == CB_ERR)
         SetWindowTextW(control, text.c_str());
 }
@@ -130,8 +132,11 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue)
         return;
     if (value >= minValue && value <= maxValue)
         return;
-    std::wstring message = RangeIntMessage;
-    message.replace(message.find(L"%1"), 2, std::to_wstring(minValue));
-    message.replace(message.find(L"%2"), 2, std::to_wstring(maxValue));
+    wchar_t bound[12];
+    CStringW message = RangeIntMessage;
+    wsprintfW(bound, L"%d", minValue);
+    message.replace(message.find(L"%1"), 2, bound);
+    wsprintfW(bound, L"%d", maxValue);
+    message.replace(message.find(L"%2"), 2, bound);
     pDX->Fail(message);
 }

@@ -1,7 +1,7 @@
 // Dialog data exchange: moves field values to controls and back, validating on the way back.
 #pragma once
 
-#include <string>
+#include "String.h"
 
 #include "Dialog.h"
 
@@ -19,7 +19,7 @@ public:
 
     // Shows the warning box, then puts the focus on the last edit control and selects its text.
     // Every later exchange call does nothing.
-    void Fail(const std::wstring& message);
+    void Fail(const CStringW& message);
 
     CDialog* m_pDlgWnd;
     bool m_bSaveAndValidate;
@@ -32,7 +32,7 @@ private:
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 void DDX_Check(CDataExchange* pDX, int id, int& value);
-void DDX_CBString(CDataExchange* pDX, int id, std::string& value);
+void DDX_CBString(CDataExchange* pDX, int id, CString& value);
 void DDX_Text(CDataExchange* pDX, int id, int& value);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minValue, int maxValue);
 

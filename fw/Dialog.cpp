@@ -80,7 +80,7 @@ bool CDialog::ExecuteDlgInit()
         if (length > size - at)
             return false;
         if (message == CB_ADDSTRING_16) {
-            std::string text((const char*)data + at, strnlen((const char*)data + at, length));
+            CString text((const char*)data + at, strnlen((const char*)data + at, length));
             if (SendDlgItemMessageW(m_hWnd, id, CB_ADDSTRING, 0, (LPARAM)AnsiToWide(text).c_str()) < 0)
                 return false;
         }

@@ -1,7 +1,7 @@
 // The platform's open-file dialog, created for one choice.
 #pragma once
 
-#include <string>
+#include "String.h"
 #include <windows.h>
 #include <commdlg.h>
 
@@ -18,12 +18,12 @@ public:
 
     // IDOK when the user chose a file, IDCANCEL otherwise (also when the dialog failed).
     INT_PTR DoModal();
-    std::wstring GetPathName() const { return m_fileName; }
+    CStringW GetPathName() const { return m_fileName; }
 
     OPENFILENAMEW m_ofn;
 
 private:
-    std::wstring m_defaultExtension;
-    std::wstring m_filter;
+    CStringW m_defaultExtension;
+    CStringW m_filter;
     wchar_t m_fileName[MAX_PATH];
 };

@@ -3,23 +3,23 @@
 
 #include <windows.h>
 
-std::wstring AnsiToWide(const std::string& text)
+CStringW AnsiToWide(const CString& text)
 {
-    std::wstring wide(text.size(), L'\0');
+    CStringW wide(text.size(), L'\0');
     int n = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &wide[0], (int)wide.size());
     wide.resize(n > 0 ? n : 0);
     return wide;
 }
 
-std::string WideToAnsi(const std::wstring& text)
+CString WideToAnsi(const CStringW& text)
 {
     int n = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), nullptr, 0, nullptr, nullptr);
-    std::string ansi(n > 0 ? n : 0, '\0');
+    CString ansi(n > 0 ? n : 0, '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), &ansi[0], n, nullptr, nullptr);
     return ansi;
 }
 
-bool WideToAnsiExact(const std::wstring& text, std::string& ansi)
+bool WideToAnsiExact(const CStringW& text, CString& ansi)
 {
     // The default-character flag alone misses best-fit mappings (a full-width letter becoming an
     // ASCII one), so the round trip decides.

@@ -1,10 +1,10 @@
 // Conversions between window text (UTF-16) and registry text (the ANSI code page).
 #pragma once
 
-#include <string>
+#include "String.h"
 
-std::wstring AnsiToWide(const std::string& text);
-std::string WideToAnsi(const std::wstring& text);
+CStringW AnsiToWide(const CString& text);
+CString WideToAnsi(const CStringW& text);
 
 // Converts to the ANSI code page only when every character survives; false otherwise.
-bool WideToAnsiExact(const std::wstring& text, std::string& ansi);
+bool WideToAnsiExact(const CStringW& text, CString& ansi);

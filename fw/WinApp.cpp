@@ -3,20 +3,20 @@
 
 static CWinApp* theOneApp;
 
-static std::wstring ModulePath()
+static CStringW ModulePath()
 {
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::wstring(path, n < MAX_PATH ? n : 0);
+    return CStringW(path, n < MAX_PATH ? n : 0);
 }
 
 CWinApp::CWinApp(const wchar_t* appName)
 {
     theOneApp = this;
-    std::wstring exe = ModulePath();
+    CStringW exe = ModulePath();
     size_t nameStart = exe.find_last_of(L"\\/") + 1;
     size_t dot = exe.find_last_of(L'.');
-    if (dot == std::wstring::npos || dot < nameStart)
+    if (dot == CStringW::npos || dot < nameStart)
         dot = exe.size();
 
     if (appName) {
@@ -49,7 +49,7 @@ CWinApp* AfxGetApp()
     return theOneApp;
 }
 
-std::wstring AfxGetAppName()
+CStringW AfxGetAppName()
 {
-    return theOneApp ? theOneApp->m_pszAppName : std::wstring();
+    return theOneApp ? theOneApp->m_pszAppName : CStringW();
 }

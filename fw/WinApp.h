@@ -1,7 +1,7 @@
 // The application object: name, help file, main window and start-up.
 #pragma once
 
-#include <string>
+#include "String.h"
 #include <windows.h>
 
 #include "MessageMap.h"
@@ -30,14 +30,14 @@ public:
     // Dialog controls look three-dimensional on every Windows this program runs on.
     BOOL Enable3dControlsStatic() { return TRUE; }
 
-    std::wstring m_pszAppName;
-    std::wstring m_pszHelpFilePath;
+    CStringW m_pszAppName;
+    CStringW m_pszHelpFilePath;
     CWnd* m_pMainWnd = nullptr;
 };
 
 CWinApp* AfxGetApp();
 
 // The caption of the framework's message boxes.
-std::wstring AfxGetAppName();
+CStringW AfxGetAppName();
 
 #define AFX_IDS_APP_TITLE 0xE000

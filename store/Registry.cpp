@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-std::string ReadRegistryString(HKEY root, const char* path, const char* name)
+CString ReadRegistryString(HKEY root, const char* path, const char* name)
 {
-    std::string text;
+    CString text;
     HKEY key;
     if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return text;

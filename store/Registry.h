@@ -2,13 +2,13 @@
 // closes it again; nothing is cached and nothing is reported.
 #pragma once
 
-#include <string>
+#include "../fw/String.h"
 #include <windows.h>
 
 // Bytes of stored data a text read takes; a longer value reads as empty text.
 constexpr DWORD StringReadLimit = 512;
 
-std::string ReadRegistryString(HKEY root, const char* path, const char* name);
+CString ReadRegistryString(HKEY root, const char* path, const char* name);
 
 // No text (nullptr) deletes the value; empty text is stored as an empty string.
 void WriteRegistryString(HKEY root, const char* path, const char* name, const char* text);

@@ -518,13 +518,13 @@ TEST_P(ComboExchangeTest, SelectsFirstEntryItBeginsElseKeepsText)
 {
     ComboCase c = GetParam();
     RunProbe([c](ProbeDialog& dialog) {
-        std::string field = c.field;
+        CString field = c.field;
         dialog.Exchange(false, [&](CDataExchange* pDX) { DDX_CBString(pDX, IDC_USERAGENT, field); });
         HWND combo = dialog.Item(IDC_USERAGENT);
         EXPECT_EQ(c.shown, ModalScript::Text(combo));
         EXPECT_EQ(c.selected, (int)SendMessageW(combo, CB_GETCURSEL, 0, 0));
 
-        std::string back = "unchanged";
+        CString back = "unchanged";
         dialog.Exchange(true, [&](CDataExchange* pDX) { DDX_CBString(pDX, IDC_USERAGENT, back); });
         EXPECT_EQ(std::wstring(c.shown), std::wstring(back.begin(), back.end()));
     });

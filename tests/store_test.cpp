@@ -68,9 +68,9 @@ TEST_F(StoreTest, EmptyTextIsStoredAndNoTextDeletes)
 
 TEST_F(StoreTest, TextKeepsAnsiBytes)
 {
-    const std::string text = "caf\xe9 \xa9 100%";      // bytes above 0x7F in the ANSI code page
+    const CString text = "caf\xe9 \xa9 100%";      // bytes above 0x7F in the ANSI code page
     WriteRegistryString(Root, Path, TrayIconNormal.name, text.c_str());
-    EXPECT_EQ(RawString(text), ReadRaw(TrayIconNormal.name));
+    EXPECT_EQ(RawString(text.c_str()), ReadRaw(TrayIconNormal.name));
     EXPECT_EQ(text, ReadRegistryString(Root, Path, TrayIconNormal.name));
 }
 
@@ -79,7 +79,7 @@ struct TextReadCase
     const char* label;
     DWORD type;
     std::vector<BYTE> bytes;
-    std::string expected;
+    CString expected;
     bool tooLong;
 };
 
@@ -105,8 +105,8 @@ TEST_P(StoreTextReadTest, ReadsBytesUpToFirstNulWithinLimit)
 INSTANTIATE_TEST_SUITE_P(Store, StoreTextReadTest, testing::Values(
     TextReadCase{ "Empty",            REG_SZ,     {},                       "",                  false },
     TextReadCase{ "NulOnly",          REG_SZ,     { 0 },                    "",                  false },
-    TextReadCase{ "Exactly511AndNul", REG_SZ,     Repeat('a', 511, { 0 }),  std::string(511, 'a'), false },
-    TextReadCase{ "Exactly512NoNul",  REG_SZ,     Repeat('b', 512),         std::string(512, 'b'), false },
+    TextReadCase{ "Exactly511AndNul", REG_SZ,     Repeat('a', 511, { 0 }),  CString(511, 'a'), false },
+    TextReadCase{ "Exactly512NoNul",  REG_SZ,     Repeat('b', 512),         CString(512, 'b'), false },
     TextReadCase{ "Of513",            REG_SZ,     Repeat('c', 512, { 0 }),  "",                  true },
     TextReadCase{ "Of600",            REG_SZ,     Repeat('d', 599, { 0 }),  "",                  true },
     TextReadCase{ "InnerNul",         REG_SZ,     { 'a', 'b', 0, 'c', 0 },  "ab",                false },

@@ -1,7 +1,7 @@
 // The About box and its entry in the settings dialog's system menu.
 #include "AboutDialog.h"
 
-#include <string>
+#include "../fw/String.h"
 
 #include "../res/resource.h"
 
@@ -18,7 +18,7 @@ void AddAboutEntry(CWnd& dialog)
     int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUT, (LPWSTR)&caption, 0);
     if (length <= 0)
         return;
-    std::wstring text(caption, length);
+    CStringW text(caption, length);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, ID_SYSMENU_ABOUT, text.c_str());
 }

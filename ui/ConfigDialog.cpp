@@ -19,7 +19,7 @@ const MessageMapEntry<CConfigDialog> CConfigDialog::messageMap[] = {
     { WM_COMMAND,       CBN_SELCHANGE,   IDC_USERAGENT,       &CConfigDialog::OnEditUserAgent },
 };
 
-bool IsBlankText(const std::string& text)
+bool IsBlankText(const CString& text)
 {
     return text.empty();
 }

@@ -1,7 +1,7 @@
 // The settings dialog: the host program's nine options and its three custom icons.
 #pragma once
 
-#include <string>
+#include "../fw/String.h"
 
 #include "../fw/DataExchange.h"
 #include "../fw/Dialog.h"
@@ -32,7 +32,7 @@ private:
     CButton m_TrayIconNormalButton;
     CButton m_DropIconNormalButton;
     int m_AnimateMonitor = 0;
-    std::string m_UserAgent;
+    CString m_UserAgent;
     int m_TrayOpenMonitor = 0;
     int m_DebugClicks = 0;
     int m_GenerateReferer = 0;
@@ -54,4 +54,4 @@ inline int CentredIconOffset(int clientSize, int iconSize)
     return (clientSize - iconSize + 1) / 2;
 }
 
-bool IsBlankText(const std::string& text);
+bool IsBlankText(const CString& text);
