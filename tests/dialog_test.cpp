@@ -639,10 +639,25 @@ TEST_F(ConfigDialogTest, WindowAndDragIconsAreTheApplicationIcon)
 
 TEST_F(ConfigDialogTest, HelpKeyReachesApplicationHelpCommand)
 {
+    // The key goes to the focused control; the platform turns it into WM_HELP for the dialog.
     testApp.commands.clear();
-    Run({ [] { SendMessageW(Settings(), WM_HELP, 0, 0); },
+    Run({ [] {
+              EXPECT_EQ(GetDlgItem(Settings(), IDOK), GetFocus());
+              SetForegroundWindow(Settings());
+              INPUT key[2] = {};
+              key[0].type = key[1].type = INPUT_KEYBOARD;
+              key[0].ki.wVk = key[1].ki.wVk = VK_F1;
+              key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+              EXPECT_EQ(2u, SendInput(2, key, sizeof key[0]));
+          },
+          [] {
+              if (testApp.commands.empty())
+                  return ModalScript::Retry();
+              EXPECT_EQ(std::vector<UINT>{ ID_HELP }, testApp.commands);
+          },
+          [] { SendMessageW(Settings(), WM_HELP, 0, 0); },
           [] { PostMessageW(Settings(), WM_COMMAND, IDCANCEL, 0); } });
-    EXPECT_EQ(std::vector<UINT>{ ID_HELP }, testApp.commands);
+    EXPECT_EQ((std::vector<UINT>{ ID_HELP, ID_HELP }), testApp.commands);
 }
 
 TEST_F(ConfigDialogTest, MinimizedDialogStaysOpenAndRestores)
