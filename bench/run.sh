@@ -1,5 +1,7 @@
 #!/bin/bash
 # Times the settings editor against the plain Win32 baseline under Wine and prints a summary.
+# "floor" is the baseline with the product's manifest; "floor-plain" (no manifest) and
+# "floor-nocrt" (no C runtime) show what those cost.
 # Usage: bench/run.sh [ROUNDS]   (default 15; one warm-up round comes first and is not counted)
 # Builds into build-bench/, uses build-bench/wineprefix and its own Xvfb; exits 1 if any run
 # showed or stored a wrong value.
@@ -44,11 +46,11 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 
 probe=$build/bench/probe.exe
 icon=$(wine winepath -w "$root/res/main.ico" 2>/dev/null | tr -d '\r')
-labels=(product floor floor-v6 floor-nocrt)
+labels=(product floor floor-plain floor-nocrt)
 declare -A exe=(
     [product]=$build/HarvexQuadrell.exe
     [floor]=$build/bench/HarvexFloor.exe
-    [floor-v6]=$build/bench/HarvexFloorV6.exe
+    [floor-plain]=$build/bench/HarvexFloorPlain.exe
     [floor-nocrt]=$build/bench/HarvexFloorNoCrt.exe
 )
 declare -A winexe
@@ -74,7 +76,7 @@ for round in $(seq 0 "$rounds"); do
     if [ $((round % 2)) -eq 1 ]; then
         order=("${labels[@]}")
     else
-        order=(floor-nocrt floor-v6 floor product)
+        order=(floor-nocrt floor-plain floor product)
     fi
     for label in "${order[@]}"; do
         run_one "$label" "$round"
@@ -100,7 +102,7 @@ for line in open(sys.argv[1]):
 
 bad = [r for r in rows if r.get("check") != "ok"]
 runs = [r for r in rows if r.get("check") == "ok" and int(r["round"]) > 0]
-labels = ["product", "floor", "floor-v6", "floor-nocrt"]
+labels = ["product", "floor", "floor-plain", "floor-nocrt"]
 figures = [("ready_ms", "start->ready ms", 1.10), ("ok_ms", "OK->exit ms", 1.25),
            ("peak_ws_kb", "peak working set KB", 1.05), ("hidden_ms", "OK->dialog hidden ms (values stored)", None)]
 
