@@ -73,7 +73,8 @@ BOOL CConfigDialog::OnInitDialog()
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
 
     m_UserAgent = ReadRegistryString(SettingsKey.root, SettingsKey.path, UserAgent.name);
-    m_UserAgentUnreadable = IsRegistryStringTooLong(SettingsKey.root, SettingsKey.path, UserAgent.name);
+    m_UserAgentUnreadable = IsBlankText(m_UserAgent) &&
+                            IsRegistryStringTooLong(SettingsKey.root, SettingsKey.path, UserAgent.name);
 
     m_Referer = ReadSetting(Referer);
     m_GenerateReferer = ReadSetting(GenerateReferer);
