@@ -105,6 +105,47 @@ public:
         return count;
     }
 
+    // A dialog owned by another of the program's windows, such as a box over the file dialog.
+    HWND WaitForDialogOwnedBy(HWND owner, DWORD timeoutMs = 10000) const
+    {
+        return WaitForWindow([owner](HWND w) { return IsDialogWindow(w) && GetWindow(w, GW_OWNER) == owner; },
+                             timeoutMs);
+    }
+
+    // Polls the condition until it holds; false if it still does not after the timeout.
+    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 10000)
+    {
+        for (DWORD waited = 0;; waited += 20) {
+            if (condition())
+                return true;
+            if (waited >= timeoutMs)
+                return false;
+            Sleep(20);
+        }
+    }
+
+    static bool WaitForClosed(HWND window, DWORD timeoutMs = 10000)
+    {
+        return WaitUntil([window] { return !IsWindow(window); }, timeoutMs);
+    }
+
+    // Waits until the program's user-interface thread answers a message; false on timeout.
+    bool Sync(DWORD timeoutMs = 10000) const
+    {
+        DWORD_PTR result;
+        return SendMessageTimeoutW(m_dialog, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+    }
+
+    // Types the text into an edit control a character at a time, as the keyboard would.
+    static void Type(HWND edit, const std::wstring& text)
+    {
+        for (wchar_t c : text)
+            SendMessageW(edit, WM_CHAR, c, 1);
+    }
+
+    // The icon a push button shows, or null.
+    HICON ButtonIcon(int id) const { return (HICON)SendMessageW(Item(id), BM_GETIMAGE, IMAGE_ICON, 0); }
+
     // The window that has the keyboard focus in the program's user-interface thread.
     HWND Focus() const
     {
@@ -112,6 +153,13 @@ public:
         info.cbSize = sizeof info;
         GetGUIThreadInfo(m_process.dwThreadId, &info);
         return info.hwndFocus;
+    }
+
+    // Hands the activation back to the settings dialog when X, having no window manager, gave it away.
+    void Reactivate() const
+    {
+        if (!Focus())
+            SetForegroundWindow(m_dialog);
     }
 
     // Waits for the program to end; false if it is still running after the timeout.
