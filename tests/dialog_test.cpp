@@ -342,6 +342,21 @@ TEST(ConfigTemplate, ComboListIsSorted)
     });
 }
 
+// ---- Modal runs that cannot start
+
+TEST(DialogRun, MissingTemplateGivesMinusOne)
+{
+    CDialog dialog(9999);
+    EXPECT_EQ(-1, dialog.DoModal());
+}
+
+TEST(DialogRun, BrokenInitDataEndsDialogWithMinusOne)
+{
+    ASSERT_TRUE(FindResourceW(nullptr, MAKEINTRESOURCEW(900), (LPCWSTR)RT_DIALOG));  // dialog_test.rc
+    CDialog dialog(900);
+    EXPECT_EQ(-1, dialog.DoModal());
+}
+
 // ---- Check boxes
 
 struct CheckCase
