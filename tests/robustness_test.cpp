@@ -223,25 +223,26 @@ SeedValue RandomRaw(Random& random, const std::string& name)
     return value;
 }
 
-SeedValue Text(const std::string& name, const std::string& text, bool withNul = true)
+SeedValue Seed(const std::string& name, const RawValue& raw)
 {
     SeedValue value;
     value.name = name;
-    value.type = REG_SZ;
-    value.bytes.assign(text.begin(), text.end());
-    if (withNul)
-        value.bytes.push_back(0);
+    value.type = raw.type;
+    value.bytes = raw.bytes;
+    return value;
+}
+
+SeedValue Text(const std::string& name, const std::string& text, bool withNul = true)
+{
+    SeedValue value = Seed(name, RawString(text));
+    if (!withNul)
+        value.bytes.pop_back();
     return value;
 }
 
 SeedValue Dword(const std::string& name, DWORD number)
 {
-    SeedValue value;
-    value.name = name;
-    value.type = REG_DWORD;
-    value.bytes.resize(4);
-    memcpy(value.bytes.data(), &number, 4);
-    return value;
+    return Seed(name, RawDword(number));
 }
 
 SeedValue PlausibleNumber(Random& random, const std::string& name, bool timer)
