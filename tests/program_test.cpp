@@ -695,6 +695,38 @@ TEST_P(IconPickerTest, PathOutsideAnsiCodePage)
     ASSERT_TRUE(program.WaitForExit());
 }
 
+// Stored paths the file dialog cannot start from still open it, and a new choice replaces them.
+TEST_P(IconPickerTest, UnusualStoredPathStillOpensDialog)
+{
+    const IconButton& b = GetParam();
+    ASSERT_TRUE(WriteTextFile(Path(L"empty.ico"), ""));
+    const std::string storedPaths[] = {
+        "C:\\no-such-folder\\old.ico",
+        "C:\\" + std::string(296, 'a') + ".ico",         // past the platform's path limit
+        "C:\\" + std::string(507, 'b') + ".ico",         // the longest text a read returns
+    };
+    for (const std::string& stored : storedPaths) {
+        SCOPED_TRACE(testing::Message() << stored.size() << "-character stored path");
+        WriteRaw(b.name, RawString(stored));
+        ProgramDriver program;
+        ASSERT_TRUE(program.Start());
+        EXPECT_EQ(nullptr, program.ButtonIcon(b.id));
+
+        // A zero-byte file is stored like any other file and shows nothing.
+        Pick(program, b.id, Path(L"empty.ico"));
+        WaitForValue(program, b.name, RawString(Narrow(Path(L"empty.ico"))));
+        EXPECT_EQ(nullptr, program.ButtonIcon(b.id));
+
+        WriteRaw(b.name, RawString(stored));
+        Pick(program, b.id, Path(L"blue.ico"));
+        WaitForValue(program, b.name, RawString(Narrow(Path(L"blue.ico"))));
+        EXPECT_NE(nullptr, program.ButtonIcon(b.id));
+
+        program.Press(IDCANCEL);
+        ASSERT_TRUE(program.WaitForExit());
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(, IconPickerTest, testing::ValuesIn(IconButtonCases),
                          [](const testing::TestParamInfo<IconButton>& info) { return std::string(info.param.label); });
 
