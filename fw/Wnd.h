@@ -18,7 +18,6 @@ public:
     {
         return (HICON)SendMessageW(m_hWnd, BM_SETIMAGE, IMAGE_ICON, (LPARAM)icon);
     }
-    HICON GetIcon() const { return (HICON)SendMessageW(m_hWnd, BM_GETIMAGE, IMAGE_ICON, 0); }
 };
 
 // A paint context for one WM_PAINT.
