@@ -90,12 +90,26 @@ inline RawValue ReadRaw(const char* name)
     return value;
 }
 
+// Stores exactly the given bytes, through the ANSI or the wide call. Both calls count one more
+// byte (or character) for string data that does not end in NUL when the memory right after the
+// data is zero, so the data is copied in front of bytes that are not.
+inline LONG SetValueExactly(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD size, bool wide)
+{
+    std::vector<BYTE> copy((const BYTE*)data, (const BYTE*)data + size);
+    copy.insert(copy.end(), 2, 0xFF);
+    if (wide)
+        return RegSetValueExW(key, name, 0, type, copy.data(), size);
+    std::string narrow(name, name + wcslen(name));
+    return RegSetValueExA(key, narrow.c_str(), 0, type, copy.data(), size);
+}
+
 inline void WriteRaw(const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(SettingsKey.root, SettingsKey.path, 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE*)data, size));
+    std::wstring wideName(name, name + strlen(name));
+    ASSERT_EQ(ERROR_SUCCESS, SetValueExactly(key, wideName.c_str(), type, data, size, false));
     RegCloseKey(key);
 }
 

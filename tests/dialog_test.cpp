@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "ModalScript.h"
+#include "Templates.h"
 #include "RegistryCheck.h"
 #include "fw/DataExchange.h"
 #include "fw/WinApp.h"
@@ -108,160 +109,6 @@ private:
     UINT_PTR m_timer;
 };
 
-// ---- The template
-
-// One control of a dialog template, as stored in the resource.
-struct TemplateItem
-{
-    int id;
-    WORD classAtom;         // 0x80 button, 0x81 edit, 0x82 static, 0x85 combo box
-    DWORD style;
-    std::wstring caption;
-    RECT place;             // x, y, width, height in dialog units
-};
-
-struct DialogTemplate
-{
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    RECT place = {};
-    std::wstring caption;
-    WORD pointSize = 0;
-    WORD weight = 0;
-    BYTE italic = 0;
-    BYTE charset = 0;
-    std::wstring face;
-    std::vector<TemplateItem> items;
-};
-
-// Reads an extended dialog template from this program's resources.
-DialogTemplate LoadDialogTemplate(UINT id)
-{
-    DialogTemplate result;
-    HRSRC info = FindResourceW(nullptr, MAKEINTRESOURCEW(id), (LPCWSTR)RT_DIALOG);
-    const BYTE* data = (const BYTE*)LockResource(LoadResource(nullptr, info));
-    if (!data)
-        return result;
-    size_t at = 0;
-    auto word = [&] { WORD w; memcpy(&w, data + at, 2); at += 2; return w; };
-    auto dword = [&] { DWORD d; memcpy(&d, data + at, 4); at += 4; return d; };
-    auto text = [&] { std::wstring t; for (WORD c; (c = word()) != 0;) t.push_back(c); return t; };
-    auto align = [&] { at = (at + 3) & ~(size_t)3; };
-
-    EXPECT_EQ(1, word());
-    EXPECT_EQ(0xFFFF, word());      // extended template
-    dword();                        // help id
-    result.exStyle = dword();
-    result.style = dword();
-    WORD count = word();
-    result.place.left = (short)word();
-    result.place.top = (short)word();
-    result.place.right = (short)word();
-    result.place.bottom = (short)word();
-    EXPECT_EQ(0, word());           // no menu
-    EXPECT_EQ(0, word());           // the standard dialog class
-    result.caption = text();
-    result.pointSize = word();
-    result.weight = word();
-    result.italic = data[at++];
-    result.charset = data[at++];
-    result.face = text();
-    for (WORD i = 0; i < count; ++i) {
-        align();
-        TemplateItem item;
-        dword();                    // help id
-        dword();                    // extended style
-        item.style = dword();
-        item.place.left = (short)word();
-        item.place.top = (short)word();
-        item.place.right = (short)word();
-        item.place.bottom = (short)word();
-        item.id = (int)dword();
-        EXPECT_EQ(0xFFFF, word()) << "control class by atom";
-        item.classAtom = word();
-        if (data[at] == 0xFF && data[at + 1] == 0xFF) {
-            at += 4;
-        } else {
-            item.caption = text();
-        }
-        at += word();               // creation data
-        result.items.push_back(item);
-    }
-    return result;
-}
-
-const WORD ButtonAtom = 0x80, EditAtom = 0x81, StaticAtom = 0x82, ComboAtom = 0x85;
-
-const DWORD Child = WS_CHILD | WS_VISIBLE;
-const DWORD Check = Child | BS_AUTOCHECKBOX | WS_TABSTOP;
-const DWORD Label = Child | SS_LEFT | WS_GROUP;
-const DWORD Group = Child | BS_GROUPBOX;
-const DWORD IconButton = Child | BS_PUSHBUTTON | BS_ICON | WS_TABSTOP;
-const DWORD Number = Child | ES_LEFT | ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER | WS_TABSTOP;
-
-const TemplateItem ConfigControls[] = {
-    { IDOK,                ButtonAtom, Child | BS_DEFPUSHBUTTON | WS_TABSTOP, L"確定", { 200, 241, 50, 14 } },
-    { IDCANCEL,            ButtonAtom, Child | BS_PUSHBUTTON | WS_TABSTOP,    L"取消", { 256, 241, 50, 14 } },
-    { IDC_USERAGENT,       ComboAtom,  Child | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP, L"", { 56, 16, 244, 80 } },
-    { -1,                  StaticAtom, Label, L"代理者：", { 12, 16, 44, 8 } },
-    { IDC_REFERER,         ButtonAtom, Check, L"HTTP 協定要求寄出\"Referer\"", { 12, 52, 180, 8 } },
-    { IDC_GENERATEREFERER, ButtonAtom, Check, L"伺服器上的檔案下載，須要一些資料", { 12, 64, 220, 8 } },
-    { -1,                  StaticAtom, Label, L"空白 = 正常使用 Harvex", { 56, 32, 180, 8 } },
-    { -1,                  ButtonAtom, Group, L"HTTP 協定", { 4, 4, 300, 76 } },
-    { IDC_TRAYICONNORMAL,  ButtonAtom, IconButton, L"Button1", { 52, 96, 28, 24 } },
-    { IDC_TRAYICONCLOCK,   ButtonAtom, IconButton, L"Button1", { 156, 96, 28, 24 } },
-    { -1,                  StaticAtom, Label, L"原始圖示", { 16, 100, 32, 20 } },
-    { -1,                  StaticAtom, Label, L"時程圖示", { 112, 102, 40, 19 } },
-    { IDC_DROPICONNORMAL,  ButtonAtom, IconButton, L"Button1", { 264, 96, 28, 24 } },
-    { -1,                  StaticAtom, Label, L"拖曳視窗圖示", { 220, 102, 40, 18 } },
-    { -1,                  ButtonAtom, Group, L"圖示", { 4, 84, 300, 84 } },
-    { IDC_ANIMATEMONITOR,  ButtonAtom, Check, L"動畫拖曳視窗圖示", { 12, 129, 180, 8 } },
-    { -1,                  ButtonAtom, Group, L"其它", { 4, 172, 300, 64 } },
-    { -1,                  StaticAtom, Label, L"伺服器忙錄(秒)：", { 12, 185, 116, 8 } },
-    { -1,                  StaticAtom, Label, L"伺服器離線(秒)：", { 12, 201, 116, 8 } },
-    { IDC_HANGUPTIMER,     EditAtom,   Number, L"", { 132, 185, 28, 12 } },
-    { IDC_TURNOFFTIMER,    EditAtom,   Number, L"", { 132, 201, 28, 12 } },
-    { IDC_DEBUGCLICKS,     ButtonAtom, Check, L"立即除錯(並存入 harvexclick.log)", { 12, 220, 260, 8 } },
-    { IDC_TRAYOPENMONITOR, ButtonAtom, Check, L"雙擊圖示開啟 Harvex 拖曳視窗", { 12, 140, 260, 8 } },
-    { IDC_TOOLSSUBMENU,    ButtonAtom, Check, L"工具圖示選單(未檢查)", { 12, 152, 284, 8 } },
-};
-
-bool SamePlace(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-TEST(ConfigTemplate, FrameCaptionAndFont)
-{
-    DialogTemplate t = LoadDialogTemplate(IDD_CONFIG);
-    EXPECT_EQ((DWORD)(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), t.style)
-        << std::hex << t.style;
-    EXPECT_EQ((DWORD)WS_EX_APPWINDOW, t.exStyle);
-    EXPECT_TRUE(SamePlace(RECT{ 0, 0, 308, 257 }, t.place));
-    EXPECT_EQ(L"Harvex Quadrell", t.caption);
-    EXPECT_EQ(8, t.pointSize);
-    EXPECT_EQ(FW_NORMAL, t.weight);
-    EXPECT_EQ(0, t.italic);
-    EXPECT_EQ(DEFAULT_CHARSET, t.charset);
-    EXPECT_EQ(L"MS Sans Serif", t.face);
-}
-
-TEST(ConfigTemplate, ControlsInTabOrderWithIdsStylesCaptionsAndPlaces)
-{
-    DialogTemplate t = LoadDialogTemplate(IDD_CONFIG);
-    ASSERT_EQ(std::size(ConfigControls), t.items.size());
-    for (size_t i = 0; i < t.items.size(); ++i) {
-        const TemplateItem& wanted = ConfigControls[i];
-        const TemplateItem& item = t.items[i];
-        SCOPED_TRACE(testing::Message() << "control #" << i + 1 << ", id " << wanted.id);
-        EXPECT_EQ(wanted.id, (int)(short)item.id);
-        EXPECT_EQ(wanted.classAtom, item.classAtom);
-        EXPECT_EQ(wanted.style, item.style) << std::hex << item.style << " wanted " << wanted.style;
-        EXPECT_EQ(wanted.caption, item.caption);
-        EXPECT_TRUE(SamePlace(wanted.place, item.place));
-    }
-}
-
 // The windows the dialog manager made: same order, ids and captions, in the font's units.
 TEST(ConfigTemplate, DialogShowsControlsAsTemplated)
 {
@@ -292,36 +139,6 @@ TEST(ConfigTemplate, DialogShowsControlsAsTemplated)
         }
         EXPECT_FALSE(child) << "more controls than the template lists";
     });
-}
-
-TEST(AboutTemplate, FrameAndThreeControls)
-{
-    DialogTemplate t = LoadDialogTemplate(IDD_ABOUT);
-    EXPECT_EQ((DWORD)(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), t.style)
-        << std::hex << t.style;
-    EXPECT_TRUE(SamePlace(RECT{ 0, 0, 217, 55 }, t.place));
-    EXPECT_EQ(L"關於 HarvexAnal", t.caption);
-    EXPECT_EQ(8, t.pointSize);
-    EXPECT_EQ(L"MS Sans Serif", t.face);
-
-    const TemplateItem wanted[] = {
-        { -1, StaticAtom, Label | SS_NOPREFIX, L"Harvex Quadrell Version 1.0", { 40, 10, 119, 8 } },
-        { -1, StaticAtom, Label, L"", { 40, 25, 164, 16 } },
-        { IDOK, ButtonAtom, Child | BS_DEFPUSHBUTTON | WS_TABSTOP, L"確定", { 178, 7, 32, 14 } },
-    };
-    ASSERT_EQ(std::size(wanted), t.items.size());
-    for (size_t i = 0; i < t.items.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "control #" << i + 1);
-        EXPECT_EQ(wanted[i].id, (int)(short)t.items[i].id);
-        EXPECT_EQ(wanted[i].classAtom, t.items[i].classAtom);
-        EXPECT_EQ(wanted[i].style, t.items[i].style) << std::hex << t.items[i].style;
-        EXPECT_TRUE(SamePlace(wanted[i].place, t.items[i].place));
-        if (i != 1)
-            EXPECT_EQ(wanted[i].caption, t.items[i].caption);
-    }
-    size_t lineBreak = t.items[1].caption.find(L'\n');
-    EXPECT_NE(std::wstring::npos, lineBreak) << "the credits take two lines";
-    EXPECT_EQ(std::wstring::npos, t.items[1].caption.find(L'\n', lineBreak + 1));
 }
 
 TEST(ConfigTemplate, ComboListIsSorted)

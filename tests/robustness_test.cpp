@@ -418,10 +418,8 @@ Round MakeRound(uint64_t seed, int index, const IconFiles& icons)
 
 void StoreValue(HKEY key, const SeedValue& value)
 {
-    if (value.wide)
-        RegSetValueExW(key, Wide(value.name).c_str(), 0, value.type, value.bytes.data(), (DWORD)value.bytes.size());
-    else
-        RegSetValueExA(key, value.name.c_str(), 0, value.type, value.bytes.data(), (DWORD)value.bytes.size());
+    SetValueExactly(key, Wide(value.name).c_str(), value.type, value.bytes.data(), (DWORD)value.bytes.size(),
+                    value.wide);
 }
 
 void StoreRound(const Round& round)
@@ -977,134 +975,6 @@ INSTANTIATE_TEST_SUITE_P(Scope, ScopeTest, testing::Values(
     ScopeCase{ "MissingKeyOk", false, true },
     ScopeCase{ "SeededCancel", true,  false }
 ), [](const testing::TestParamInfo<ScopeCase>& info) { return std::string(info.param.label); });
-
-std::vector<BYTE> ReadWholeFile(const std::wstring& path)
-{
-    std::vector<BYTE> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), (DWORD)bytes.size(), &read, nullptr))
-        read = 0;
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
-// The names of the libraries a PE image imports, at start or delayed, in capitals.
-bool ReadImports(const std::vector<BYTE>& image, std::set<std::string>& imports, std::string& error)
-{
-    auto fits = [&image](size_t at, size_t size) { return at <= image.size() && size <= image.size() - at; };
-    IMAGE_DOS_HEADER dos;
-    if (!fits(0, sizeof dos))
-        return error = "no DOS header", false;
-    memcpy(&dos, image.data(), sizeof dos);
-    IMAGE_NT_HEADERS32 nt;
-    if (dos.e_magic != IMAGE_DOS_SIGNATURE || !fits((size_t)dos.e_lfanew, sizeof nt))
-        return error = "no PE header", false;
-    memcpy(&nt, image.data() + dos.e_lfanew, sizeof nt);
-    if (nt.Signature != IMAGE_NT_SIGNATURE || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
-        return error = "not a 32-bit PE image", false;
-    size_t sectionsAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
-    std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
-    if (!fits(sectionsAt, sections.size() * sizeof(IMAGE_SECTION_HEADER)))
-        return error = "sections outside the file", false;
-    memcpy(sections.data(), image.data() + sectionsAt, sections.size() * sizeof(IMAGE_SECTION_HEADER));
-    auto offsetOf = [&sections](DWORD rva) -> size_t {
-        for (const IMAGE_SECTION_HEADER& s : sections)
-            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData))
-                return rva - s.VirtualAddress + s.PointerToRawData;
-        return (size_t)-1;
-    };
-    auto nameAt = [&](DWORD rva, std::string& name) {
-        size_t at = offsetOf(rva);
-        if (!fits(at, 1))
-            return false;
-        name.assign((const char*)image.data() + at, strnlen((const char*)image.data() + at, image.size() - at));
-        for (char& ch : name)
-            ch = (char)toupper((unsigned char)ch);
-        return true;
-    };
-    const IMAGE_DATA_DIRECTORY& direct = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (DWORD at = direct.VirtualAddress; direct.Size;) {
-        IMAGE_IMPORT_DESCRIPTOR descriptor;
-        size_t offset = offsetOf(at);
-        if (!fits(offset, sizeof descriptor))
-            return error = "import table outside the file", false;
-        memcpy(&descriptor, image.data() + offset, sizeof descriptor);
-        if (!descriptor.Name)
-            break;
-        std::string name;
-        if (!nameAt(descriptor.Name, name))
-            return error = "import name outside the file", false;
-        imports.insert(name);
-        at += sizeof descriptor;
-    }
-    const IMAGE_DATA_DIRECTORY& delayed = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
-    for (DWORD at = delayed.VirtualAddress; delayed.Size;) {
-        IMAGE_DELAYLOAD_DESCRIPTOR descriptor;
-        size_t offset = offsetOf(at);
-        if (!fits(offset, sizeof descriptor))
-            return error = "delay-load table outside the file", false;
-        memcpy(&descriptor, image.data() + offset, sizeof descriptor);
-        if (!descriptor.DllNameRVA)
-            break;
-        DWORD rva = descriptor.DllNameRVA;
-        if (!(descriptor.Attributes.AllAttributes & 1))
-            rva -= nt.OptionalHeader.ImageBase;     // an old table holds addresses
-        std::string name;
-        if (!nameAt(rva, name))
-            return error = "delay-load name outside the file", false;
-        imports.insert(name);
-        at += sizeof descriptor;
-    }
-    return true;
-}
-
-TEST(ImportTest, ProgramImportsSystemLibrariesOnly)
-{
-    std::vector<BYTE> image = ReadWholeFile(ProgramDriver::ProgramPath());
-    ASSERT_FALSE(image.empty());
-    std::set<std::string> imports;
-    std::string error;
-    ASSERT_TRUE(ReadImports(image, imports, error)) << error;
-    // The registry and the dialog cannot work without these two.
-    EXPECT_TRUE(imports.count("ADVAPI32.DLL") && imports.count("USER32.DLL"));
-    const std::set<std::string> system = { "KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "ADVAPI32.DLL",
-                                           "MSVCRT.DLL", "COMDLG32.DLL", "COMCTL32.DLL", "SHELL32.DLL",
-                                           "SHLWAPI.DLL" };
-    std::vector<std::string> others;
-    for (const std::string& name : imports)
-        if (!system.count(name))
-            others.push_back(name);
-    EXPECT_EQ(std::vector<std::string>(), others);
-}
-
-TEST(ImportTest, ProgramNamesNoNetworkingLibrary)
-{
-    std::vector<BYTE> image = ReadWholeFile(ProgramDriver::ProgramPath());
-    ASSERT_FALSE(image.empty());
-    // Narrow and wide text alike, in any letter case: a library loaded by name is caught too.
-    std::string narrow, wide;
-    for (BYTE b : image)
-        narrow += (char)tolower(b);
-    for (size_t i = 0; i + 1 < image.size(); i += 2)
-        wide += image[i + 1] == 0 ? (char)tolower(image[i]) : '\x01';
-    std::string shifted;
-    for (size_t i = 1; i + 1 < image.size(); i += 2)
-        shifted += image[i + 1] == 0 ? (char)tolower(image[i]) : '\x01';
-    std::vector<std::string> named;
-    for (const char* library : { "ws2_32", "wsock32", "mswsock", "wininet", "winhttp", "urlmon", "iphlpapi",
-                                 "dnsapi", "netapi32", "rasapi32", "httpapi", "websocket", "wnaspi32" }) {
-        if (narrow.find(library) != std::string::npos)
-            named.push_back(std::string(library) + " in narrow text");
-        if (wide.find(library) != std::string::npos || shifted.find(library) != std::string::npos)
-            named.push_back(std::string(library) + " in wide text");
-    }
-    EXPECT_EQ(std::vector<std::string>(), named);
-}
 
 // ---------------------------------------------------------------------------------------------
 // The scripts' modes

@@ -1,16 +1,23 @@
 #!/bin/bash
-# Installs what building, running and testing need on Debian 12: the mingw-w64 cross compilers,
-# CMake, GoogleTest's sources, 32-bit Wine, Xvfb and a font with Chinese characters.
+# Installs what building, running and testing need on Debian 12: the mingw-w64 cross compilers
+# for both builds, CMake, GoogleTest's sources, 64-bit Wine, Xvfb and a font with Chinese
+# characters; and 32-bit Wine where this host can run 32-bit code (a wine32 that is already
+# installed on a host that cannot is left alone: nothing here uses it).
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
     cmake make
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     googletest
-    wine wine32:i386
+    wine wine64
     xvfb xauth
     fonts-wqy-microhei
 )
+if [ "${HQ_64BIT_ONLY:-0}" != 1 ] && tools/wine-host.sh elf32; then
+    packages+=(wine32:i386)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -29,7 +36,9 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 echo "setup: installing ${missing[*]}"
-dpkg --print-foreign-architectures | grep -qx i386 || "${as_root[@]}" dpkg --add-architecture i386
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
+fi
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
