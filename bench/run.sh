@@ -2,9 +2,10 @@
 # Times the settings editor against the plain Win32 baseline under Wine and prints a summary.
 # "floor" is the baseline with the product's manifest; "floor-plain" (no manifest) and
 # "floor-nocrt" (no C runtime) show what those cost.
-# Usage: bench/run.sh [ROUNDS]   (default 15; one warm-up round comes first and is not counted)
-# Builds into build-bench/, uses build-bench/wineprefix and its own Xvfb; exits 1 if any run
-# showed or stored a wrong value.
+# Usage: bench/run.sh [ROUNDS] [x86|x64]   (default 15 rounds; one warm-up round comes first and
+# is not counted; the build this host runs, see tools/wine-host.sh). The floor is built for the
+# same bitness. Builds into build-bench/BUILD, uses its wineprefix and its own Xvfb; exits 1 if
+# any run showed or stored a wrong value.
 # BENCH_DESKTOP=virtual (default) runs in a Wine virtual desktop; BENCH_DESKTOP=x11 puts the
 # windows straight on the bare Xvfb screen, where Wine waits about 2 s for a window manager
 # that never answers each time a window closes, so OK->exit there is mostly that wait.
@@ -12,7 +13,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 rounds=${1:-15}
-build=$root/build-bench
+arch=${2:-$(tools/wine-host.sh default)}
+if ! reason=$(tools/wine-host.sh can "$arch"); then
+    echo "bench: the $arch build cannot run here: $reason" >&2
+    exit 1
+fi
+build=$root/build-bench/$arch
+wine() { "$root/tools/wine-host.sh" exec "$arch" "$@"; }
+wineserver() { "$root/tools/wine-host.sh" server "$arch" "$@"; }
 
 if [ -z "${BENCH_UNDER_XVFB:-}" ]; then
     export BENCH_UNDER_XVFB=1
@@ -20,13 +28,14 @@ if [ -z "${BENCH_UNDER_XVFB:-}" ]; then
 fi
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 fi
 cmake --build "$build" -j2 --target bench >/dev/null
 
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/.bench-prepared" ]; then
-    bash tools/prepare-prefix.sh "$WINEPREFIX" >/dev/null 2>&1
+    bash tools/prepare-prefix.sh "$arch" "$WINEPREFIX" >/dev/null 2>&1
     touch "$WINEPREFIX/.bench-prepared"
 fi
 
@@ -53,6 +62,7 @@ declare -A exe=(
     [floor-plain]=$build/bench/HarvexFloorPlain.exe
     [floor-nocrt]=$build/bench/HarvexFloorNoCrt.exe
 )
+objdump() { "$([ "$arch" = x64 ] && echo x86_64 || echo i686)-w64-mingw32-objdump" "$@"; }
 declare -A winexe
 for label in "${labels[@]}"; do
     winexe[$label]=$(wine winepath -w "${exe[$label]}" 2>/dev/null | tr -d '\r')
@@ -86,10 +96,11 @@ done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 echo
+echo "== The $arch build: $(tools/wine-host.sh loader "$arch"), $(wine --version 2>/dev/null)"
 echo "== Sizes and imports"
 for label in "${labels[@]}"; do
     printf '%-12s %8d bytes  %s\n' "$label" "$(stat -c %s "${exe[$label]}")" \
-        "$(i686-w64-mingw32-objdump -p "${exe[$label]}" | awk '/DLL Name/ {printf "%s ", $3}')"
+        "$(objdump -p "${exe[$label]}" | awk '/DLL Name/ {printf "%s ", $3}')"
 done
 
 python3 - "$results" "${exe[product]}" "$desktop" "$load_before" "$load_after" "$(nproc)" <<'EOF'

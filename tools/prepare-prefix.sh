@@ -16,7 +16,7 @@ link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
 font='wqy-microhei.ttc,WenQuanYi Micro Hei'
 
 # A new 64-bit prefix on a host without 32-bit code reports that its 32-bit half cannot be set up.
-"$host" exec "$build" wineboot -u 2> >(grep -v 'syswow64' >&2)
+"$host" exec "$build" wineboot -u 2>&1 >/dev/null | { grep -v 'syswow64' >&2 || true; }
 for face in "MS Sans Serif" "Tahoma"; do
     "$host" exec "$build" reg add "$link" /v "$face" /t REG_MULTI_SZ /d "$font" /f >/dev/null
     # A 64-bit prefix keeps a second view of the key; a 32-bit one ignores the switch.

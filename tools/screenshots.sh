@@ -1,6 +1,7 @@
 #!/bin/bash
 # Takes the README's screenshots under Xvfb: the settings dialog with a custom icon, its system
-# menu, and the About box. Uses a Wine prefix of its own in build/screenshot-prefix.
+# menu, and the About box. Uses a Wine prefix of its own in build/screenshot-prefix, and the
+# build this host runs (or the one named: screenshots.sh [x86|x64]).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,10 +10,14 @@ command -v xdotool >/dev/null && command -v import >/dev/null || {
     as_root=(); [ "$(id -u)" -ne 0 ] && as_root=(sudo)
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xdotool imagemagick >/dev/null
 }
-bash tools/build.sh >/dev/null
+arch=${1:-$(tools/wine-host.sh default)}
+bash tools/build.sh "$arch" >/dev/null
+wine() { tools/wine-host.sh exec "$arch" "$@"; }
+wineserver() { tools/wine-host.sh server "$arch" "$@"; }
+winepath() { wine winepath "$@" | tr -d '\r'; }
 
-export WINEPREFIX=$PWD/build/screenshot-prefix WINEDEBUG=-all
-bash tools/prepare-prefix.sh
+export WINEPREFIX=$PWD/build/screenshot-prefix-$arch WINEDEBUG=-all
+bash tools/prepare-prefix.sh "$arch"
 # No window manager runs on Xvfb: Wine draws the frames itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 key='HKCU\Software\Tollbury\Harvex\Config'
@@ -31,7 +36,7 @@ xvfb=$!
 trap 'wineserver -k; kill $xvfb' EXIT
 sleep 1
 
-wine build/HarvexQuadrell.exe &
+wine "build/$arch/HarvexQuadrell.exe" &
 sleep 3
 window=$(xdotool search --name '^Harvex Quadrell$' | head -n 1)
 xdotool windowmove "$window" 0 0

@@ -10,6 +10,7 @@
 #                                     wineboot, in $WINEPREFIX with that build's loader
 #   wine-host.sh server x86|x64 [ARGS...]
 #                                     runs that build's wineserver (-w, -k, -p ...)
+#   wine-host.sh loader x86|x64       prints the loader that runs that build
 #   wine-host.sh elf32                exit 0 when the kernel runs 32-bit programs at all
 #
 # HQ_64BIT_ONLY=1 makes the host count as one that cannot run 32-bit code, so that the
@@ -124,6 +125,9 @@ case "$command" in
         shift
         setup_env "$build"
         exec "$WINESERVER" "$@"
+        ;;
+    loader)
+        loader "${1:?build}"
         ;;
     elf32)
         kernel_runs_32bit
