@@ -76,6 +76,7 @@ TEST_P(ImageTest, HeadersNameTheBuildsMachineAndTheGuiSubsystem)
     EXPECT_EQ(Is64Bit() ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC, m_pe.magic);
     EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, m_pe.subsystem);
     EXPECT_LE(m_bytes.size(), 64u * 1024) << "the program stays within 64 KB";
+    EXPECT_EQ(0u, m_pe.timeDateStamp) << "a build of the same sources gives the same bytes";
 }
 
 TEST_P(ImageTest, ImportsSystemLibrariesOnly)

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what building, running and testing need on Debian 12: the mingw-w64 cross compilers
 # for both builds, CMake, GoogleTest's sources, 64-bit Wine, Xvfb and a font with Chinese
-# characters; and 32-bit Wine where this host can run 32-bit code (a wine32 that is already
+# characters, the tools of the install step and the release (icotool, desktop-file-validate,
+# zip); and 32-bit Wine where this host can run 32-bit code (a wine32 that is already
 # installed on a host that cannot is left alone: nothing here uses it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,7 @@ packages=(
     wine wine64
     xvfb xauth
     fonts-wqy-microhei
+    icoutils desktop-file-utils zip unzip
 )
 if [ "${HQ_64BIT_ONLY:-0}" != 1 ] && tools/wine-host.sh elf32; then
     packages+=(wine32:i386)
