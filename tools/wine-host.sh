@@ -76,7 +76,9 @@ server() {
 check_prefix() {
     local build=$1 prefix=${WINEPREFIX:-$HOME/.wine}
     if [ "$build" = x64 ] && grep -qs '^#arch=win32' "$prefix/system.reg"; then
-        echo "wine-host: $prefix is a 32-bit Wine prefix and this host cannot run 32-bit programs; set WINEPREFIX to a 64-bit prefix (or a new folder)" >&2
+        local also=
+        [ -z "$(why_not x86)" ] || also=", and this host cannot run the 32-bit one"
+        echo "wine-host: $prefix is a 32-bit Wine prefix, which cannot run the 64-bit build$also; set WINEPREFIX to a 64-bit prefix (or a new folder)" >&2
         exit $cannot
     fi
 }
