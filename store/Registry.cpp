@@ -1,7 +1,10 @@
 // The four registry operations of the settings store.
 #include "Registry.h"
 
+#include "../fw/Text.h"
+
 #include <cstring>
+#include <cwchar>
 
 CString ReadRegistryString(HKEY root, const char* path, const char* name)
 {
@@ -64,4 +67,23 @@ bool IsRegistryStringTooLong(HKEY root, const char* path, const char* name)
     LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)data, &size);
     RegCloseKey(key);
     return rc == ERROR_MORE_DATA;
+}
+
+bool IsRegistryStringLossy(HKEY root, const char* path, const char* name)
+{
+    HKEY key;
+    if (RegOpenKeyExW(root, AnsiToWide(path).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    // Room for all that a text read takes: each character is at least one byte in the ANSI code
+    // page, and an odd last byte is dropped there.
+    wchar_t data[StringReadLimit + 1];
+    DWORD size = sizeof data;
+    DWORD type = REG_NONE;
+    LONG rc = RegQueryValueExW(key, AnsiToWide(name).c_str(), nullptr, &type, (BYTE*)data, &size);
+    RegCloseKey(key);
+    // Other types are read as raw bytes, which lose nothing.
+    if (rc != ERROR_SUCCESS || !(type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ))
+        return false;
+    CString ansi;
+    return !WideToAnsiExact(CStringW(data, wcsnlen(data, size / sizeof(wchar_t))), ansi);
 }

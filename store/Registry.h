@@ -19,3 +19,8 @@ void WriteRegistryDword(HKEY root, const char* path, const char* name, int value
 // True when the value exists but holds more than StringReadLimit bytes, so that
 // ReadRegistryString yields empty text for it.
 bool IsRegistryStringTooLong(HKEY root, const char* path, const char* name);
+
+// True when the value is text (REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ) stored with characters
+// that the ANSI code page lacks, so that ReadRegistryString yields it with '?' in their place
+// and writing that back would lose them. Reads the value wide, up to its first NUL.
+bool IsRegistryStringLossy(HKEY root, const char* path, const char* name);

@@ -46,14 +46,28 @@ inline bool IsStringType(DWORD type)
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
+// UTF-16 text that comes back unchanged from the ANSI code page: no '?' and no best-fit letter
+// in place of a character.
+inline bool HeldByCodePage(const std::wstring& text)
+{
+    if (text.empty())
+        return true;
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string ansi(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), &ansi[0], size, nullptr, nullptr);
+    std::wstring back(ansi.size(), L'\0');
+    back.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), (int)ansi.size(), &back[0], (int)back.size()));
+    return back == text;
+}
+
 struct TextRead
 {
     std::string text;
-    bool unreadable = false;    // present but longer than the read takes
+    bool unreadable = false;    // present but longer than the read takes, or text the code page lacks
 };
 
-// value is what an ANSI query with room enough returns.
-inline TextRead ReadText(const RawValue& value)
+// value is what an ANSI query with room enough returns, wide what a wide query returns.
+inline TextRead ReadText(const RawValue& value, const RawValue& wide)
 {
     TextRead read;
     if (!value.exists)
@@ -66,6 +80,12 @@ inline TextRead ReadText(const RawValue& value)
     while (n < value.bytes.size() && value.bytes[n] != 0)
         ++n;
     read.text.assign((const char*)value.bytes.data(), n);
+    // The ANSI query puts '?' for the characters of stored text that the code page lacks; values of
+    // other types come as raw bytes and lose nothing.
+    if (IsStringType(value.type) && read.text.find('?') != std::string::npos && wide.exists) {
+        std::wstring stored((const wchar_t*)wide.bytes.data(), wide.bytes.size() / sizeof(wchar_t));
+        read.unreadable = !HeldByCodePage(stored.substr(0, stored.find(L'\0')));
+    }
     return read;
 }
 
@@ -133,15 +153,16 @@ struct Outcome
     std::map<std::string, int> dwords;          // the eight numbers stored
 };
 
-// values holds, by name, the ANSI view of each value the dialog reads (missing ones may be absent).
-inline Outcome AfterOk(const std::map<std::string, RawValue>& values)
+// values holds, by name, the ANSI view of each value the dialog reads (missing ones may be absent);
+// wideAgent is UserAgent as a wide query returns it.
+inline Outcome AfterOk(const std::map<std::string, RawValue>& values, const RawValue& wideAgent)
 {
     auto find = [&values](const char* name) {
         auto found = values.find(name);
         return found == values.end() ? RawValue() : found->second;
     };
     Outcome outcome;
-    TextRead agent = ReadText(find("UserAgent"));
+    TextRead agent = ReadText(find("UserAgent"), wideAgent);
     if (!agent.unreadable)
         outcome.userAgent = ThroughCodePage(AgentShownAndStored(agent.text));
     for (const DwordOption& option : DwordOptions) {

@@ -125,6 +125,53 @@ inline void DeleteSettingsTree()
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tollbury");
 }
 
+// ---- The same values through the wide calls, where text is the UTF-16 that is stored.
+
+// Data given as UTF-16, NULs and all: a string value as a program of the wide calls stores it.
+inline RawValue RawWide(DWORD type, const std::wstring& data)
+{
+    RawValue value;
+    value.exists = true;
+    value.type = type;
+    const BYTE* bytes = (const BYTE*)data.data();
+    value.bytes.assign(bytes, bytes + data.size() * sizeof(wchar_t));
+    return value;
+}
+
+inline RawValue ReadWideRaw(const char* name)
+{
+    RawValue value;
+    HKEY key;
+    if (RegOpenKeyExA(SettingsKey.root, SettingsKey.path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    std::wstring wideName(name, name + strlen(name));
+    DWORD size = 0;
+    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        if (RegQueryValueExW(key, wideName.c_str(), nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS) {
+            value.exists = true;
+            value.bytes.resize(size);
+        }
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+// A non-zero sentinel follows the counted bytes: given a zero there, the platform stores one
+// more character of string data that does not end in NUL.
+inline void WriteWideRaw(const char* name, const RawValue& value)
+{
+    std::vector<BYTE> bytes = value.bytes;
+    bytes.insert(bytes.end(), { 0xFF, 0xFF });
+    std::wstring wideName(name, name + strlen(name));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(SettingsKey.root, SettingsKey.path, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, wideName.c_str(), 0, value.type, bytes.data(),
+                                            (DWORD)value.bytes.size()));
+    RegCloseKey(key);
+}
+
 // Starts and ends each test with no settings key at all.
 class SettingsKeyTest : public testing::Test
 {

@@ -490,6 +490,148 @@ TEST_P(LongAgentTest, EntryChosenWithArrowKeyReplacesIt)
 INSTANTIATE_TEST_SUITE_P(, LongAgentTest, testing::ValuesIn(LongAgentCases),
                          [](const testing::TestParamInfo<LongAgentCase>& info) { return std::string(info.param.label); });
 
+// ---- A stored identification with characters the ANSI code page lacks ---------------------------
+
+// Text as OK stores it, through the wide calls.
+RawValue RawWideString(const std::wstring& text)
+{
+    return RawWide(REG_SZ, text + L'\0');
+}
+
+// After OK: the eight numbers at their defaults and UserAgent, read wide, as given.
+void ExpectDefaultsAndWideAgent(const RawValue& agent)
+{
+    Values expected = DefaultNine();
+    Values values = ReadAllValues();
+    expected.erase("UserAgent");
+    values.erase("UserAgent");
+    EXPECT_EQ(expected, values);
+    EXPECT_EQ(agent, ReadWideRaw("UserAgent"));
+}
+
+// 中文; 日本語: outside code page 1252, all of it in 950.
+const std::wstring CjkAgent = L"Mozilla/5.0 (\u4e2d\u6587; \u65e5\u672c\u8a9e) Harvex/2.0";
+const std::wstring CjkAgentIn1252 = L"Mozilla/5.0 (??; ???" L") Harvex/2.0";     // split: no ??) trigraph
+// 中文; 한국어: 950 lacks the Hangul.
+const std::wstring HangulAgent = L"Mozilla/5.0 (\u4e2d\u6587; \ud55c\uad6d\uc5b4) Harvex/2.0";
+const std::wstring HangulAgentIn950 = L"Mozilla/5.0 (\u4e2d\u6587; ???" L") Harvex/2.0";
+
+struct WideAgentCase
+{
+    const char* label;
+    UINT codePage;          // the ANSI code page the case holds in
+    DWORD type;
+    std::wstring stored;    // the data stored through the wide call
+    std::wstring shown;     // the text the ANSI read gives
+};
+
+void PrintTo(const WideAgentCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+// Text the ANSI read gives with '?' for what the code page lacks: OK must leave it alone.
+const WideAgentCase LossyAgentCases[] = {
+    { "CodePage1252Text", 1252, REG_SZ, CjkAgent + L'\0', CjkAgentIn1252 },
+    { "CodePage1252ExpandText", 1252, REG_EXPAND_SZ, CjkAgent + L'\0', CjkAgentIn1252 },
+    { "CodePage1252TextList", 1252, REG_MULTI_SZ, CjkAgent + L'\0' + L"Second/1.0" + L'\0' + L'\0', CjkAgentIn1252 },
+    { "CodePage950Text", 950, REG_SZ, HangulAgent + L'\0', HangulAgentIn950 },
+};
+
+// A '?' that stands for nothing lost, or text that converts exactly: OK stores it as REG_SZ.
+const WideAgentCase HeldAgentCases[] = {
+    { "CodePage1252QuestionMarkOfItsOwn", 1252, REG_EXPAND_SZ, std::wstring(L"What?/1.0") + L'\0', L"What?/1.0" },
+    // Bytes 2d 4e 87 65 3f 00, which the ANSI read takes as they are.
+    { "CodePage1252BinaryWithQuestionMark", 1252, REG_BINARY, L"\u4e2d\u6587?", L"-N\u2021e?" },
+    { "CodePage950Text", 950, REG_SZ, CjkAgent + L'\0', CjkAgent },
+    { "CodePage950TextList", 950, REG_MULTI_SZ, CjkAgent + L'\0' + L"Second/1.0" + L'\0' + L'\0', CjkAgent },
+};
+
+// Seeds the case's value, in the code page the case holds in only. A run that names its code page
+// in HQ_EXPECT_ACP fails when the locale did not give that code page.
+class WideAgentTest : public SettingsKeyTest, public testing::WithParamInterface<WideAgentCase>
+{
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        const WideAgentCase& c = GetParam();
+        const char* asked = getenv("HQ_EXPECT_ACP");
+        if (asked && *asked) {
+            ASSERT_EQ(strtoul(asked, nullptr, 10), GetACP()) << "the locale did not give the code page asked for";
+        }
+        if (GetACP() != c.codePage)
+            GTEST_SKIP() << "the case holds in code page " << c.codePage << ", not " << GetACP();
+        WriteWideRaw("UserAgent", RawWide(c.type, c.stored));
+    }
+};
+
+class LossyAgentTest : public WideAgentTest
+{
+};
+
+TEST_P(LossyAgentTest, ShownAsReadAndKeptByOk)
+{
+    const WideAgentCase& c = GetParam();
+    ProgramDriver program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_EQ(c.shown, program.ItemText(IDC_USERAGENT));
+
+    PressOkAndExpectExit(program);
+    ExpectDefaultsAndWideAgent(RawWide(c.type, c.stored));
+}
+
+TEST_P(LossyAgentTest, TypedTextReplacesIt)
+{
+    ProgramDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    ProgramDriver::Type(edit, L"Typed/1.0");
+    EXPECT_EQ(L"Typed/1.0", program.ItemText(IDC_USERAGENT));
+
+    PressOkAndExpectExit(program);
+    ExpectDefaultsAndWideAgent(RawWideString(L"Typed/1.0"));
+}
+
+TEST_P(LossyAgentTest, EntryChosenWithArrowKeyReplacesIt)
+{
+    ProgramDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
+    SendMessageW(edit, WM_KEYUP, VK_DOWN, 0xC0000001);
+    std::wstring chosen = program.ItemText(IDC_USERAGENT);
+    ASSERT_NE(CB_ERR, SendMessageW(program.Item(IDC_USERAGENT), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)chosen.c_str()))
+        << "no entry chosen: " << testing::PrintToString(chosen);
+
+    PressOkAndExpectExit(program);
+    ExpectDefaultsAndWideAgent(RawWideString(chosen));
+}
+
+INSTANTIATE_TEST_SUITE_P(, LossyAgentTest, testing::ValuesIn(LossyAgentCases),
+                         [](const testing::TestParamInfo<WideAgentCase>& info) { return std::string(info.param.label); });
+
+class HeldAgentTest : public WideAgentTest
+{
+};
+
+TEST_P(HeldAgentTest, ShownAndStoredByOk)
+{
+    const WideAgentCase& c = GetParam();
+    ProgramDriver program;
+    ASSERT_TRUE(program.Start());
+    EXPECT_EQ(c.shown, program.ItemText(IDC_USERAGENT));
+
+    PressOkAndExpectExit(program);
+    ExpectDefaultsAndWideAgent(RawWideString(c.shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(, HeldAgentTest, testing::ValuesIn(HeldAgentCases),
+                         [](const testing::TestParamInfo<WideAgentCase>& info) { return std::string(info.param.label); });
+
 // ---- Icon pickers ------------------------------------------------------------------------------
 
 struct IconButton

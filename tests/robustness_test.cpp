@@ -563,7 +563,7 @@ RunResult RunOnce(bool pressOk, const std::function<void(ProgramDriver&)>& while
     RunResult result;
     const RegistryTree treeBefore = ReadSettingsTree();
     const std::optional<StoredValues> keyBefore = ReadSettingsKey();
-    const oracle::Outcome expected = oracle::AfterOk(ReadAnsiView());
+    const oracle::Outcome expected = oracle::AfterOk(ReadAnsiView(), ReadWideRaw("UserAgent"));
     result.rangeMessage = pressOk && expected.rangeMessage;
     result.unreadableAgent = !expected.userAgent;
 
@@ -769,7 +769,7 @@ TEST_P(DeletedKeyTest, OkRecreatesKeyWithNineOptions)
 {
     const DeletedKeyCase& c = GetParam();
     SeedTypicalStore(c.unreadableAgent);
-    const oracle::Outcome expected = oracle::AfterOk(ReadAnsiView());
+    const oracle::Outcome expected = oracle::AfterOk(ReadAnsiView(), ReadWideRaw("UserAgent"));
     ASSERT_FALSE(expected.rangeMessage);
 
     RunResult result = RunOnce(true, [&c](ProgramDriver&) {
@@ -813,7 +813,7 @@ class ConcurrentWriteTest : public SettingsKeyTest, public testing::WithParamInt
 TEST_P(ConcurrentWriteTest, OkOverwritesOptionsAndKeepsIconsWrittenMeanwhile)
 {
     SeedTypicalStore(GetParam().unreadableAgent);
-    const oracle::Outcome expected = oracle::AfterOk(ReadAnsiView());
+    const oracle::Outcome expected = oracle::AfterOk(ReadAnsiView(), ReadWideRaw("UserAgent"));
 
     const std::map<std::string, RawValue> meanwhile = {
         { "UserAgent", RawString("Written/2.0 meanwhile") },
@@ -905,7 +905,10 @@ INSTANTIATE_TEST_SUITE_P(Agent, AgentTextTest, testing::Values(
     AgentCase{ "BinaryOfLimit",       false, REG_BINARY,    std::string(512, 'b'),              std::string(512, 'b') },
     AgentCase{ "TextOverLimit",       false, REG_SZ,        std::string(512, 'c') + '\0',       std::nullopt },
     AgentCase{ "BinaryOverLimit",     false, REG_BINARY,    std::string(4000, 'd'),             std::nullopt },
-    AgentCase{ "WideOutsideAnsi",     true,  REG_SZ,        Utf16(L"\u4e2d/1.0"),               "?/1.0" }
+    AgentCase{ "WideOutsideAnsi",     true,  REG_SZ,        Utf16(L"\u4e2d/1.0"),               std::nullopt },
+    AgentCase{ "WideOutsideAnsiList", true,  REG_MULTI_SZ,  Utf16({ L"a\u4e2d\0b\0", 6 }),      std::nullopt },
+    AgentCase{ "WideQuestionMark",    true,  REG_EXPAND_SZ, Utf16({ L"What?/1.0", 10 }),        "What?/1.0" },
+    AgentCase{ "WideBinaryQuestion",  true,  REG_BINARY,    Utf16(L"\u4e2d\u6587?"),            "-N\x87" "e?" }
 ), [](const testing::TestParamInfo<AgentCase>& info) { return std::string(info.param.label); });
 
 // ---------------------------------------------------------------------------------------------

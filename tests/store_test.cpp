@@ -19,6 +19,7 @@ TEST_F(StoreTest, MissingKeyGivesDefaultsAndCreatesNothing)
                 << setting->name;
     }
     EXPECT_FALSE(IsRegistryStringTooLong(Root, Path, UserAgent.name));
+    EXPECT_FALSE(IsRegistryStringLossy(Root, Path, UserAgent.name));
     EXPECT_FALSE(SettingsKeyExists());
     HKEY parent;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tollbury", 0, KEY_READ, &parent));
@@ -114,6 +115,53 @@ INSTANTIATE_TEST_SUITE_P(Store, StoreTextReadTest, testing::Values(
     TextReadCase{ "BinaryNoNul",      REG_BINARY, { 0x41, 0xFF, 0x42 },     "A\xff" "B",         false },
     TextReadCase{ "LongBinary",       REG_BINARY, Repeat(0x41, 4096),       "",                  true }
 ), [](const testing::TestParamInfo<TextReadCase>& info) { return std::string(info.param.label); });
+
+struct LossyTextCase
+{
+    const char* label;
+    RawValue stored;    // stored through the wide call
+    bool lossy;         // in code page 1252
+};
+
+void PrintTo(const LossyTextCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class StoreLossyTextTest : public SettingsKeyTest, public testing::WithParamInterface<LossyTextCase>
+{
+};
+
+TEST_P(StoreLossyTextTest, TextThatCodePage1252CannotHold)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the cases hold in code page 1252, not " << GetACP();
+    const LossyTextCase& c = GetParam();
+    WriteWideRaw(UserAgent.name, c.stored);
+    EXPECT_EQ(c.lossy, IsRegistryStringLossy(Root, Path, UserAgent.name));
+}
+
+// 512 characters outside the code page and an odd last byte: the ANSI read takes it whole, as 512 '?'.
+RawValue OddAtLimit()
+{
+    RawValue value = RawWide(REG_SZ, std::wstring(512, L'\u4e2d'));
+    value.bytes.push_back('x');
+    return value;
+}
+
+INSTANTIATE_TEST_SUITE_P(Store, StoreLossyTextTest, testing::Values(
+    LossyTextCase{ "Outside",           RawWide(REG_SZ, { L"\u4e2d?/1.0", 7 }),         true },
+    LossyTextCase{ "ExpandOutside",     RawWide(REG_EXPAND_SZ, { L"\u4e2d/1.0", 6 }),   true },
+    LossyTextCase{ "FirstOfList",       RawWide(REG_MULTI_SZ, { L"\u4e2d\0b\0", 5 }),  true },
+    LossyTextCase{ "SecondOfList",      RawWide(REG_MULTI_SZ, { L"a?\0\u4e2d\0", 6 }), false },
+    LossyTextCase{ "BestFitLetter",     RawWide(REG_SZ, { L"\uff21?", 3 }),             true },
+    LossyTextCase{ "HeldWithQuestion",  RawWide(REG_SZ, { L"What? caf\u00e9", 12 }),    false },
+    LossyTextCase{ "NoNul",             RawWide(REG_SZ, L"\u4e2d?"),                    true },
+    LossyTextCase{ "OddByteAtLimit",    OddAtLimit(),                                   true },
+    LossyTextCase{ "OverLimit",         RawWide(REG_SZ, std::wstring(600, L'\u4e2d')),   false },
+    LossyTextCase{ "BinaryRawBytes",    RawWide(REG_BINARY, L"\u4e2d?"),                false },
+    LossyTextCase{ "DwordRawBytes",     RawDword('?'),                                  false }
+), [](const testing::TestParamInfo<LossyTextCase>& info) { return std::string(info.param.label); });
 
 struct DwordReadCase
 {

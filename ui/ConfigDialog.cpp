@@ -73,8 +73,11 @@ BOOL CConfigDialog::OnInitDialog()
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
 
     m_UserAgent = ReadRegistryString(SettingsKey.root, SettingsKey.path, UserAgent.name);
-    m_UserAgentUnreadable = IsBlankText(m_UserAgent) &&
-                            IsRegistryStringTooLong(SettingsKey.root, SettingsKey.path, UserAgent.name);
+    // Only a text read that came back empty or with '?' in it can have lost anything.
+    if (IsBlankText(m_UserAgent))
+        m_UserAgentUnreadable = IsRegistryStringTooLong(SettingsKey.root, SettingsKey.path, UserAgent.name);
+    else if (m_UserAgent.find('?') != CString::npos)
+        m_UserAgentUnreadable = IsRegistryStringLossy(SettingsKey.root, SettingsKey.path, UserAgent.name);
 
     m_Referer = ReadSetting(Referer);
     m_GenerateReferer = ReadSetting(GenerateReferer);

@@ -42,8 +42,9 @@ private:
     int m_ToolsSubmenu = 0;
     HICON m_hIcon;
 
-    // A stored identification too long to read shows as empty text; OK leaves it alone
-    // unless the user has typed or chosen one.
+    // A stored identification too long to read shows as empty text, and one with characters
+    // the ANSI code page lacks shows with '?' in their place; OK leaves either alone unless
+    // the user has typed or chosen one.
     bool m_UserAgentUnreadable = false;
     bool m_UserAgentEdited = false;
 };
