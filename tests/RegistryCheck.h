@@ -157,18 +157,15 @@ inline RawValue ReadWideRaw(const char* name)
     return value;
 }
 
-// A non-zero sentinel follows the counted bytes: given a zero there, the platform stores one
-// more character of string data that does not end in NUL.
+// Stores the bytes through the wide call, as another program may.
 inline void WriteWideRaw(const char* name, const RawValue& value)
 {
-    std::vector<BYTE> bytes = value.bytes;
-    bytes.insert(bytes.end(), { 0xFF, 0xFF });
     std::wstring wideName(name, name + strlen(name));
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(SettingsKey.root, SettingsKey.path, 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, wideName.c_str(), 0, value.type, bytes.data(),
-                                            (DWORD)value.bytes.size()));
+    ASSERT_EQ(ERROR_SUCCESS, SetValueExactly(key, wideName.c_str(), value.type, value.bytes.data(),
+                                             (DWORD)value.bytes.size(), true));
     RegCloseKey(key);
 }
 
