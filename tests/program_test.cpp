@@ -434,6 +434,28 @@ const LongAgentCase LongAgentCases[] = {
     { "Terminated2000Bytes", RawString(Repeat("Agent/2000 ", 181) + "Agent") },
 };
 
+// Types over the identification in the combo box, as the keyboard would.
+void TypeOverAgent(const ProgramDriver& program, const std::wstring& text)
+{
+    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    ProgramDriver::Type(edit, text);
+    EXPECT_EQ(text, program.ItemText(IDC_USERAGENT));
+}
+
+// Chooses a list entry with the arrow key, as the keyboard would.
+void ChooseAgentWithArrowKey(const ProgramDriver& program, std::wstring& chosen)
+{
+    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
+    SendMessageW(edit, WM_KEYUP, VK_DOWN, 0xC0000001);
+    chosen = program.ItemText(IDC_USERAGENT);
+    ASSERT_NE(CB_ERR, SendMessageW(program.Item(IDC_USERAGENT), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)chosen.c_str()))
+        << "no entry chosen: " << testing::PrintToString(chosen);
+}
+
 class LongAgentTest : public SettingsKeyTest, public testing::WithParamInterface<LongAgentCase>
 {
 };
@@ -457,10 +479,7 @@ TEST_P(LongAgentTest, TypedTextReplacesIt)
     WriteRaw("UserAgent", GetParam().stored);
     ProgramDriver program;
     ASSERT_TRUE(program.Start());
-    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
-    ASSERT_NE(nullptr, edit);
-    ProgramDriver::Type(edit, L"Typed/1.0");
-    EXPECT_EQ(L"Typed/1.0", program.ItemText(IDC_USERAGENT));
+    ASSERT_NO_FATAL_FAILURE(TypeOverAgent(program, L"Typed/1.0"));
 
     PressOkAndExpectExit(program);
     Values expected = DefaultNine();
@@ -473,13 +492,8 @@ TEST_P(LongAgentTest, EntryChosenWithArrowKeyReplacesIt)
     WriteRaw("UserAgent", GetParam().stored);
     ProgramDriver program;
     ASSERT_TRUE(program.Start());
-    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
-    ASSERT_NE(nullptr, edit);
-    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
-    SendMessageW(edit, WM_KEYUP, VK_DOWN, 0xC0000001);
-    std::wstring chosen = program.ItemText(IDC_USERAGENT);
-    ASSERT_NE(CB_ERR, SendMessageW(program.Item(IDC_USERAGENT), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)chosen.c_str()))
-        << "no entry chosen: " << testing::PrintToString(chosen);
+    std::wstring chosen;
+    ASSERT_NO_FATAL_FAILURE(ChooseAgentWithArrowKey(program, chosen));
 
     PressOkAndExpectExit(program);
     Values expected = DefaultNine();
@@ -585,11 +599,7 @@ TEST_P(LossyAgentTest, TypedTextReplacesIt)
 {
     ProgramDriver program;
     ASSERT_TRUE(program.Start());
-    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
-    ASSERT_NE(nullptr, edit);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    ProgramDriver::Type(edit, L"Typed/1.0");
-    EXPECT_EQ(L"Typed/1.0", program.ItemText(IDC_USERAGENT));
+    ASSERT_NO_FATAL_FAILURE(TypeOverAgent(program, L"Typed/1.0"));
 
     PressOkAndExpectExit(program);
     ExpectDefaultsAndWideAgent(RawWideString(L"Typed/1.0"));
@@ -599,13 +609,8 @@ TEST_P(LossyAgentTest, EntryChosenWithArrowKeyReplacesIt)
 {
     ProgramDriver program;
     ASSERT_TRUE(program.Start());
-    HWND edit = FindWindowExW(program.Item(IDC_USERAGENT), nullptr, L"Edit", nullptr);
-    ASSERT_NE(nullptr, edit);
-    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
-    SendMessageW(edit, WM_KEYUP, VK_DOWN, 0xC0000001);
-    std::wstring chosen = program.ItemText(IDC_USERAGENT);
-    ASSERT_NE(CB_ERR, SendMessageW(program.Item(IDC_USERAGENT), CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)chosen.c_str()))
-        << "no entry chosen: " << testing::PrintToString(chosen);
+    std::wstring chosen;
+    ASSERT_NO_FATAL_FAILURE(ChooseAgentWithArrowKey(program, chosen));
 
     PressOkAndExpectExit(program);
     ExpectDefaultsAndWideAgent(RawWideString(chosen));
