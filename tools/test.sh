@@ -13,6 +13,11 @@ tools/wine-host.sh default >/dev/null    # says what is missing when neither bui
 
 tested=() skipped=() failed=()
 for build in x86 x64; do
+    if [ ! -f "build/$build/HarvexQuadrell.exe" ]; then
+        echo "test: the $build build was not made (build/$build/HarvexQuadrell.exe is missing)"
+        failed+=("$build")
+        continue
+    fi
     if reason=$(tools/wine-host.sh can "$build"); then
         echo "test: the $build build runs here: testing it"
         tested+=("$build")
