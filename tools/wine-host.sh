@@ -23,13 +23,21 @@ cannot=77
 # A 32-bit ELF program of a few bytes that only exits: the kernel either runs it or refuses it
 # with "Exec format error". It needs no 32-bit library, so it answers before wine32 is installed.
 kernel_runs_32bit() {
-    local probe status=0
-    probe=$(mktemp)
-    printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000T\200\004\0104\000\000\000\000\000\000\000\000\000\000\0004\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\0001\333\315\200' >"$probe"
-    chmod +x "$probe"
-    "$probe" 2>/dev/null || status=$?
-    rm -f "$probe"
-    [ "$status" -eq 0 ]
+    local folder probe status
+    # Where /tmp does not let programs run, the home folder may.
+    for folder in "${TMPDIR:-/tmp}" "$HOME"; do
+        probe=$(mktemp -p "$folder" 2>/dev/null) || continue
+        printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000T\200\004\0104\000\000\000\000\000\000\000\000\000\000\0004\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\0001\333\315\200' >"$probe" >"$probe"
+        chmod +x "$probe"
+        status=0
+        "$probe" 2>/dev/null || status=$?
+        rm -f "$probe"
+        # 126 is the kernel's refusal, unless the folder runs no programs at all (noexec).
+        [ "$status" -eq 0 ] && return 0
+        [ "$status" -eq 126 ] || return 1
+        mount | grep -q " on $(df --output=target "$folder" | tail -n 1) .*noexec" || return 1
+    done
+    return 1
 }
 
 loader() {
