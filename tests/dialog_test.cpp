@@ -123,8 +123,9 @@ TEST(ConfigTemplate, DialogShowsControlsAsTemplated)
             ASSERT_TRUE(child) << "missing control " << wanted.id;
             SCOPED_TRACE(testing::Message() << "control " << wanted.id);
             EXPECT_EQ(wanted.id, (int)(short)GetDlgCtrlID(child));
-            if (wanted.classAtom != ComboAtom && wanted.classAtom != EditAtom)
+            if (wanted.classAtom != ComboAtom && wanted.classAtom != EditAtom) {
                 EXPECT_EQ(wanted.caption, ModalScript::Text(child));
+            }
             RECT place = wanted.place;          // x, y, width and height map one by one
             MapDialogRect(dialog.m_hWnd, &place);
             RECT actual;
@@ -133,8 +134,9 @@ TEST(ConfigTemplate, DialogShowsControlsAsTemplated)
             EXPECT_EQ(place.left, actual.left);
             EXPECT_EQ(place.top, actual.top);
             EXPECT_EQ(place.right, actual.right - actual.left);
-            if (wanted.classAtom != ComboAtom)  // a drop-down combo box shows its closed height
+            if (wanted.classAtom != ComboAtom) {    // a drop-down combo box shows its closed height
                 EXPECT_EQ(place.bottom, actual.bottom - actual.top);
+            }
             child = GetWindow(child, GW_HWNDNEXT);
         }
         EXPECT_FALSE(child) << "more controls than the template lists";
@@ -224,8 +226,9 @@ TEST_P(IntegerTextTest, ParsesWholeDecimalInteger)
     IntegerCase c = GetParam();
     int value = -12345;
     EXPECT_EQ(c.accepted, ParseIntegerText(c.text, value));
-    if (c.accepted)
+    if (c.accepted) {
         EXPECT_EQ(c.value, value);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Exchange, IntegerTextTest, testing::Values(

@@ -245,8 +245,9 @@ TEST_P(ImageTest, AboutTemplateFrameAndThreeControls)
         EXPECT_EQ(wanted[i].classAtom, t.items[i].classAtom);
         EXPECT_EQ(wanted[i].style, t.items[i].style) << std::hex << t.items[i].style;
         EXPECT_TRUE(SamePlace(wanted[i].place, t.items[i].place));
-        if (i != 1)
+        if (i != 1) {
             EXPECT_EQ(wanted[i].caption, t.items[i].caption);
+        }
     }
     size_t lineBreak = t.items[1].caption.find(L'\n');
     EXPECT_NE(std::wstring::npos, lineBreak) << "the credits take two lines";
