@@ -72,16 +72,23 @@ inline bool SettingsKeyExists()
     return true;
 }
 
-inline RawValue ReadRaw(const char* name)
+// The value's type and bytes through the ANSI calls, as the host program sees them, or through
+// the wide calls, as they are stored.
+inline RawValue ReadRaw(const char* name, bool wide = false)
 {
     RawValue value;
     HKEY key;
     if (RegOpenKeyExA(SettingsKey.root, SettingsKey.path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return value;
+    std::wstring wideName(name, name + strlen(name));
+    auto query = [&](BYTE* data, DWORD* size) {
+        return wide ? RegQueryValueExW(key, wideName.c_str(), nullptr, &value.type, data, size)
+                    : RegQueryValueExA(key, name, nullptr, &value.type, data, size);
+    };
     DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    if (query(nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.resize(size);
-        if (RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS) {
+        if (query(value.bytes.data(), &size) == ERROR_SUCCESS) {
             value.exists = true;
             value.bytes.resize(size);
         }
@@ -140,21 +147,7 @@ inline RawValue RawWide(DWORD type, const std::wstring& data)
 
 inline RawValue ReadWideRaw(const char* name)
 {
-    RawValue value;
-    HKEY key;
-    if (RegOpenKeyExA(SettingsKey.root, SettingsKey.path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    std::wstring wideName(name, name + strlen(name));
-    DWORD size = 0;
-    if (RegQueryValueExW(key, wideName.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.bytes.resize(size);
-        if (RegQueryValueExW(key, wideName.c_str(), nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS) {
-            value.exists = true;
-            value.bytes.resize(size);
-        }
-    }
-    RegCloseKey(key);
-    return value;
+    return ReadRaw(name, true);
 }
 
 // Stores the bytes through the wide call, as another program may.
